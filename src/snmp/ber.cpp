@@ -1,0 +1,154 @@
+#include "snmp/ber.h"
+
+#include <cstring>
+
+#include "snmp/check.h"
+#include "snmp/wire.h"
+
+namespace cfgsnap::snmp {
+
+void BerCursor::putOctet(std::uint8_t octet) {
+  // Buffers are sized with the size rules; running out means those rules and
+  // an encoder disagree, which no input can cause.
+  CFGSNAP_CHECK(position_ != end_);
+  *position_++ = octet;
+}
+
+void BerCursor::putOctets(std::span<const std::uint8_t> octets) {
+  CFGSNAP_CHECK(octets.size() <= remaining());
+  if (!octets.empty()) std::memcpy(position_, octets.data(), octets.size());
+  position_ += octets.size();
+}
+
+bool BerReader::readOctet(std::uint8_t& out) {
+  if (!ok_ || position_ == end_) {
+    ok_ = false;
+    return false;
+  }
+  out = *position_++;
+  return true;
+}
+
+bool BerReader::readOctets(std::size_t count, std::span<const std::uint8_t>& out) {
+  if (!ok_ || count > remaining()) {
+    ok_ = false;
+    return false;
+  }
+  out = std::span<const std::uint8_t>(position_, count);
+  position_ += count;
+  return true;
+}
+
+bool BerReader::skipOctet() {
+  std::uint8_t ignored = 0;
+  return readOctet(ignored);
+}
+
+void writeLength(BerCursor& cursor, std::uint32_t n) {
+  if (n <= wire::kShortFormMax) {
+    cursor.putOctet(static_cast<std::uint8_t>(n));
+    return;
+  }
+  const std::uint32_t count = lengthOctets(n) - 1;
+  cursor.putOctet(static_cast<std::uint8_t>(wire::kLongFormBit | count));
+  for (std::uint32_t i = count; i > 0; --i) {
+    cursor.putOctet(static_cast<std::uint8_t>(n >> (8 * (i - 1))));
+  }
+}
+
+std::optional<std::uint32_t> readLength(BerReader& reader) {
+  std::uint8_t first = 0;
+  if (!reader.readOctet(first)) return std::nullopt;
+  if ((first & wire::kLongFormBit) == 0) return first;
+
+  const std::uint32_t count = first & wire::kLongFormCountMask;
+  // 0x80 is the indefinite form, which SNMP never uses (RFC 1157 4: definite
+  // lengths only); more than four octets cannot be a length we could hold.
+  if (count == 0 || count > wire::kMaxLengthOctets) {
+    reader.fail();
+    return std::nullopt;
+  }
+  std::span<const std::uint8_t> octets;
+  if (!reader.readOctets(count, octets)) return std::nullopt;
+  std::uint32_t length = 0;
+  for (std::uint8_t octet : octets) length = (length << 8) | octet;
+  return length;
+}
+
+std::optional<std::uint32_t> readTag(BerReader& reader) {
+  std::uint8_t octet = 0;
+  if (!reader.readOctet(octet)) return std::nullopt;
+  if ((octet & 0x80) == 0) return octet;
+
+  std::uint32_t tag = octet & 0x7Fu;
+  for (;;) {
+    if (!reader.readOctet(octet)) return std::nullopt;
+    if ((octet & 0x80) == 0) return tag;
+    if (tag > (UINT32_MAX >> 7)) {
+      reader.fail();
+      return std::nullopt;
+    }
+    tag = (tag << 7) | (octet & 0x7Fu);
+  }
+}
+
+std::optional<std::uint32_t> readUnsigned(BerReader& reader, std::uint32_t count) {
+  std::span<const std::uint8_t> octets;
+  if (!reader.readOctets(count, octets)) return std::nullopt;
+  // Octets beyond the fourth push the older ones out: only the low 32 bits of
+  // an over-long number remain, and the value keeps its length separately.
+  std::uint32_t value = 0;
+  for (std::uint8_t octet : octets) value = (value << 8) | octet;
+  return value;
+}
+
+std::uint32_t subIdOctets(std::uint32_t v) {
+  std::uint32_t count = 1;
+  while (v >= 0x80) {
+    v >>= 7;
+    ++count;
+  }
+  return count;
+}
+
+std::uint32_t writeSubId(BerCursor& cursor, std::uint32_t v) {
+  const std::uint32_t count = subIdOctets(v);
+  for (std::uint32_t i = count; i > 1; --i) {
+    cursor.putOctet(static_cast<std::uint8_t>(wire::kSubIdMoreBit | ((v >> (7 * (i - 1))) & 0x7F)));
+  }
+  cursor.putOctet(static_cast<std::uint8_t>(v & wire::kSubIdValueMask));
+  return count;
+}
+
+std::optional<std::uint32_t> readSubId(BerReader& reader) {
+  std::uint32_t value = 0;
+  std::uint8_t octet = 0;
+  do {
+    if (!reader.readOctet(octet)) return std::nullopt;
+    if (value > (UINT32_MAX >> 7)) {
+      reader.fail();
+      return std::nullopt;
+    }
+    value = (value << 7) | (octet & wire::kSubIdValueMask);
+  } while ((octet & wire::kSubIdMoreBit) != 0);
+  return value;
+}
+
+void writeFirstSubId(BerCursor& cursor, std::uint32_t first, std::uint32_t second) {
+  // The combined arcs always take exactly one octet; larger values wrap.
+  cursor.putOctet(static_cast<std::uint8_t>(40 * first + second));
+}
+
+FirstArcs firstArcsOf(std::uint8_t octet) {
+  if (octet < 40) return {0, octet};
+  if (octet < 80) return {1, static_cast<std::uint16_t>(octet - 40)};
+  return {2, static_cast<std::uint16_t>(octet - 80)};
+}
+
+std::optional<FirstArcs> readFirstSubId(BerReader& reader) {
+  std::uint8_t octet = 0;
+  if (!reader.readOctet(octet)) return std::nullopt;
+  return firstArcsOf(octet);
+}
+
+}  // namespace cfgsnap::snmp

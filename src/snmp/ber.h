@@ -1,0 +1,140 @@
+// ber.h: the BER primitives (X.690, definite lengths only) that every encoder
+// and decoder of the codec is built on, and the two cursors they work with.
+//
+// Writing and reading use different cursors. BerCursor writes into a buffer
+// that was sized in advance with lengthOctets() and tlvSize(); writing past
+// its end is a programming error and stops the program. BerReader reads a
+// received datagram; every read goes through one length check, and a read
+// that would pass the end consumes nothing, returns failure and marks the
+// reader failed for good, so a decode can be judged once at its end.
+//
+// None of these functions allocates. Neither cursor owns the octets it
+// points into; the caller keeps the buffer alive while a cursor is in use.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace cfgsnap::snmp {
+
+// BerCursor: the position of the next octet to write in a caller-owned
+// buffer. Copies are independent positions in the same buffer.
+class BerCursor {
+ public:
+  explicit BerCursor(std::span<std::uint8_t> buffer)
+      : position_(buffer.data()), end_(buffer.data() + buffer.size()) {}
+
+  // Writes one octet and advances. Checks that it fits.
+  void putOctet(std::uint8_t octet);
+  // Writes the octets in order and advances past them. Checks that they fit.
+  void putOctets(std::span<const std::uint8_t> octets);
+
+  // Octets still free between the position and the end of the buffer.
+  std::size_t remaining() const { return static_cast<std::size_t>(end_ - position_); }
+  const std::uint8_t* position() const { return position_; }
+
+ private:
+  std::uint8_t* position_;
+  std::uint8_t* end_;
+};
+
+// BerReader: the position of the next octet to read in a caller-owned, read
+// only datagram, bounded by its end. Once a read fails the reader stays
+// failed and every later read fails too.
+class BerReader {
+ public:
+  explicit BerReader(std::span<const std::uint8_t> data)
+      : position_(data.data()), end_(data.data() + data.size()) {}
+
+  // Reads one octet into `out`. Fails at the end of the data.
+  [[nodiscard]] bool readOctet(std::uint8_t& out);
+  // Hands out a view of the next `count` octets and advances past them.
+  // Fails, consuming nothing, when fewer than `count` remain.
+  [[nodiscard]] bool readOctets(std::size_t count, std::span<const std::uint8_t>& out);
+  // Advances past one octet without looking at it. Fails at the end.
+  [[nodiscard]] bool skipOctet();
+
+  std::size_t remaining() const { return static_cast<std::size_t>(end_ - position_); }
+  const std::uint8_t* position() const { return position_; }
+  // True until some read has failed.
+  bool ok() const { return ok_; }
+  // Marks the reader failed, for a caller that finds the data unacceptable.
+  void fail() { ok_ = false; }
+
+ private:
+  const std::uint8_t* position_;
+  const std::uint8_t* end_;
+  bool ok_ = true;
+};
+
+// writeLength writes the definite-form length octets of a content length n
+// (X.690 8.1.3): the short form for 0..126, the long form from 127 on, with
+// as few octets as hold n. Writes exactly lengthOctets(n) octets.
+void writeLength(BerCursor& cursor, std::uint32_t n);
+
+// readLength reads definite-form length octets. The short form gives 0..127.
+// Fails, with the reader marked failed, on the indefinite form 0x80, on a long
+// form of more than four octets, and when the length octets run past the end.
+// The length itself is not compared with the data; callers that read that
+// many octets get a bounded read.
+[[nodiscard]] std::optional<std::uint32_t> readLength(BerReader& reader);
+
+// readTag reads identifier octets. A first octet with bit 8 clear is the tag
+// number itself. A first octet with bit 8 set starts a number from its low 7
+// bits and reads on: the next octet with bit 8 clear ends it without adding to
+// it, each octet with bit 8 set before that appends its low 7 bits. Fails at
+// the end of the data, or when the number would not fit in 32 bits.
+[[nodiscard]] std::optional<std::uint32_t> readTag(BerReader& reader);
+
+// readUnsigned reads `count` content octets as a big-endian unsigned number
+// kept to its low 32 bits; no sign is extended. A count of 0 gives 0 and
+// consumes nothing. Fails when fewer than `count` octets remain.
+[[nodiscard]] std::optional<std::uint32_t> readUnsigned(BerReader& reader, std::uint32_t count);
+
+// subIdOctets is the number of octets writeSubId uses for v: 1 to 5.
+std::uint32_t subIdOctets(std::uint32_t v);
+
+// writeSubId writes v in base 128, most significant group first, bit 8 set
+// on all but the last octet (X.690 8.19.2). Returns the octets written, 1 to 5.
+std::uint32_t writeSubId(BerCursor& cursor, std::uint32_t v);
+
+// readSubId reads one base-128 sub-identifier. Fails when the continuation
+// bit runs off the end of the data or the value would exceed 32 bits.
+[[nodiscard]] std::optional<std::uint32_t> readSubId(BerReader& reader);
+
+// writeFirstSubId writes the first two arcs as the single octet
+// (40 * first + second) modulo 256 (X.690 8.19.4).
+void writeFirstSubId(BerCursor& cursor, std::uint32_t first, std::uint32_t second);
+
+// FirstArcs: the first two arcs of an object identifier, as one octet gives them.
+struct FirstArcs {
+  std::uint16_t first;
+  std::uint16_t second;
+  friend bool operator==(const FirstArcs&, const FirstArcs&) = default;
+};
+
+// firstArcsOf splits the first content octet of an object identifier:
+// below 40 is arc 0, below 80 is arc 1, everything else is arc 2.
+FirstArcs firstArcsOf(std::uint8_t octet);
+
+// readFirstSubId reads the first content octet of an object identifier and
+// splits it with firstArcsOf. Fails at the end of the data.
+[[nodiscard]] std::optional<FirstArcs> readFirstSubId(BerReader& reader);
+
+// lengthOctets is the number of length octets writeLength uses for n.
+constexpr std::uint32_t lengthOctets(std::uint32_t n) {
+  if (n <= 126) return 1;
+  if (n <= 0xFF) return 2;
+  if (n <= 0xFFFF) return 3;
+  if (n <= 0xFFFFFF) return 4;
+  return 5;
+}
+
+// tlvSize is the encoded size of an element with a one-octet tag and n
+// content octets. Callers keep n well below 2^32 - 6 (a message is at most a
+// few kilobytes; a value's content at most 65535 octets).
+constexpr std::uint32_t tlvSize(std::uint32_t n) { return 1 + lengthOctets(n) + n; }
+
+}  // namespace cfgsnap::snmp
