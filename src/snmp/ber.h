@@ -135,6 +135,8 @@ constexpr std::uint32_t lengthOctets(std::uint32_t n) {
 // tlvSize is the encoded size of an element with a one-octet tag and n
 // content octets. Callers keep n well below 2^32 - 6 (a message is at most a
 // few kilobytes; a value's content at most 65535 octets).
-constexpr std::uint32_t tlvSize(std::uint32_t n) { return 1 + lengthOctets(n) + n; }
+constexpr std::uint32_t tlvSize(std::uint32_t n) {
+  return 1 + lengthOctets(n) + n;
+}
 
 }  // namespace cfgsnap::snmp

@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define CFGSNAP_CHECK(condition)                                                      \
-  do {                                                                                \
-    if (!(condition)) {                                                               \
+#define CFGSNAP_CHECK(condition)                                                         \
+  do {                                                                                   \
+    if (!(condition)) {                                                                  \
       std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                   \
-    }                                                                                 \
+      std::abort();                                                                      \
+    }                                                                                    \
   } while (false)

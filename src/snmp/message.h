@@ -98,8 +98,8 @@ class SnmpMessage : public SnmpMessageBase {
   std::uint8_t pduTag() const override;
   // Only on a message constructed with PDU type code 0xA7. A generic number
   // outside 0..5 names the trap after the enterprise text (empty if none).
-  void addV2TrapBindings(std::uint32_t timestamp, std::string_view enterprise,
-                         std::int32_t generic, std::int32_t specific) override;
+  void addV2TrapBindings(std::uint32_t timestamp, std::string_view enterprise, std::int32_t generic,
+                         std::int32_t specific) override;
 
   // Forwarded to the PDU; without a PDU they do nothing.
   virtual void setRequestId(std::int32_t n);
