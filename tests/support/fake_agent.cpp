@@ -1,0 +1,304 @@
+#include "support/fake_agent.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <chrono>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string_view>
+
+#include "snmp/integer_values.h"
+#include "snmp/message.h"
+#include "snmp/message_decoder.h"
+#include "snmp/octet_values.h"
+#include "snmp/var_bind.h"
+#include "snmp/wire.h"
+
+namespace cfgsnap::testing {
+
+namespace {
+
+using snmp::SnmpMessage;
+
+constexpr std::size_t kOversizeTarget = 5000;
+// A SEQUENCE that claims 4096 content octets in a 9-octet datagram.
+constexpr std::uint8_t kGarbage[] = {0x30, 0x82, 0x10, 0x00, 0x02, 0x01, 0x00, 0x04, 0x00};
+
+bool parseNumber(std::string_view text, std::int32_t& out) {
+  if (text.empty()) return false;
+  const char* end = text.data() + text.size();
+  const auto [rest, status] = std::from_chars(text.data(), end, out);
+  return status == std::errc() && rest == end;
+}
+
+std::optional<ReplySpec> parseDatagram(std::string_view token, std::string& error) {
+  ReplySpec spec;
+  const std::size_t colon = token.find(':');
+  const std::string_view body = token.substr(0, colon);
+  if (body == "ok") {
+    spec.kind = ReplySpec::Kind::kEcho;
+  } else if (body == "null") {
+    spec.kind = ReplySpec::Kind::kNull;
+  } else if (body == "string") {
+    spec.kind = ReplySpec::Kind::kEmptyString;
+  } else if (body == "nobind") {
+    spec.kind = ReplySpec::Kind::kNoBinding;
+  } else if (body == "garbage") {
+    spec.kind = ReplySpec::Kind::kGarbage;
+  } else if (body == "oversize") {
+    spec.kind = ReplySpec::Kind::kOversize;
+  } else if (body == "empty") {
+    spec.kind = ReplySpec::Kind::kEmpty;
+  } else if (!parseNumber(body, spec.value)) {
+    error = "unknown reply '" + std::string(body) + "'";
+    return std::nullopt;
+  }
+  std::string_view options = colon == std::string_view::npos ? "" : token.substr(colon + 1);
+  while (colon != std::string_view::npos) {
+    const std::size_t next = options.find(':');
+    const std::string_view option = options.substr(0, next);
+    std::int32_t number = 0;
+    if (option == "other") {
+      spec.fromOtherPort = true;
+    } else if (option.starts_with("id=") && parseNumber(option.substr(3), number)) {
+      spec.requestId = number;
+    } else if (option.starts_with("err=") && parseNumber(option.substr(4), number)) {
+      spec.errorStatus = number;
+    } else if (option.starts_with("delay=") && parseNumber(option.substr(6), number) &&
+               number >= 0) {
+      spec.delayMilliseconds = number;
+    } else {
+      error = "unknown option '" + std::string(option) + "'";
+      return std::nullopt;
+    }
+    if (next == std::string_view::npos) break;
+    options = options.substr(next + 1);
+  }
+  return spec;
+}
+
+std::unique_ptr<snmp::SnmpValue> copyValue(const snmp::SnmpValue& value) {
+  const std::vector<std::uint8_t> octets = value.toBytes();
+  snmp::BerReader reader(std::span<const std::uint8_t>(octets).subspan(1));
+  auto copy = snmp::decodeValue(octets[0], reader);
+  return reader.ok() ? std::move(copy) : nullptr;
+}
+
+std::unique_ptr<snmp::SnmpValue> firstName(const SnmpMessage* request) {
+  const std::string_view name =
+      request != nullptr && request->bindingCount() > 0 ? request->nameText(1) : "1.3";
+  return std::make_unique<snmp::SnmpOid>(name);
+}
+
+std::vector<std::uint8_t> buildReply(const ReplySpec& spec, const SnmpMessage* request) {
+  using Kind = ReplySpec::Kind;
+  if (spec.kind == Kind::kGarbage) return {std::begin(kGarbage), std::end(kGarbage)};
+  if (spec.kind == Kind::kEmpty) return {};
+
+  SnmpMessage reply(snmp::wire::kGetResponse, snmp::wire::kVersion1);
+  std::string community;
+  if (request != nullptr && request->communityText()) community = *request->communityText();
+  reply.setCommunity(community);
+  reply.setRequestId(spec.requestId.value_or(request != nullptr ? request->requestId() : 0));
+  reply.setErrorStatus(spec.errorStatus);
+  reply.setErrorIndex(spec.errorStatus != 0 ? 1 : 0);
+  switch (spec.kind) {
+    case Kind::kValue:
+      reply.appendBinding(std::make_unique<snmp::VarBind>(
+          firstName(request), std::make_unique<snmp::SnmpInteger>(spec.value)));
+      break;
+    case Kind::kEcho:
+      if (request != nullptr) {
+        for (const snmp::VarBind* b = request->bindings().head(); b != nullptr; b = b->next()) {
+          reply.appendBinding(
+              std::make_unique<snmp::VarBind>(b->name() ? copyValue(*b->name()) : nullptr,
+                                              b->value() ? copyValue(*b->value()) : nullptr));
+        }
+      }
+      break;
+    case Kind::kNull:
+      reply.appendBinding(std::make_unique<snmp::VarBind>(firstName(request), nullptr));
+      break;
+    case Kind::kEmptyString:
+      reply.appendBinding(std::make_unique<snmp::VarBind>(firstName(request),
+                                                          std::make_unique<snmp::SnmpString>("")));
+      break;
+    case Kind::kOversize: {
+      // A reply that would read as a confirmed save, were it taken at all.
+      reply.appendBinding(std::make_unique<snmp::VarBind>(firstName(request),
+                                                          std::make_unique<snmp::SnmpInteger>(2)));
+      const std::size_t padding = kOversizeTarget - reply.encodedSize();
+      reply.appendBinding(std::make_unique<snmp::VarBind>(
+          std::make_unique<snmp::SnmpOid>("1.3.6.1.2.1.1.1.0"),
+          std::make_unique<snmp::SnmpString>(std::string(padding, 'x'))));
+      break;
+    }
+    case Kind::kNoBinding:
+    case Kind::kGarbage:
+    case Kind::kEmpty:
+      break;
+  }
+  return snmp::encodeMessage(reply);
+}
+
+int bindSocket(std::uint32_t address, std::uint16_t port) {
+  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+  if (fd < 0) throw std::runtime_error("fake agent: socket() failed");
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_addr.s_addr = address;
+  local.sin_port = htons(port);
+  if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+    ::close(fd);
+    throw std::runtime_error("fake agent: cannot bind port " + std::to_string(port));
+  }
+  return fd;
+}
+
+AgentScript parseOrThrow(const std::vector<std::string>& tokens) {
+  std::string error;
+  auto script = parseAgentScript(tokens, error);
+  if (!script) throw std::runtime_error("fake agent: " + error);
+  return std::move(*script);
+}
+
+}  // namespace
+
+std::optional<AgentScript> parseAgentScript(const std::vector<std::string>& tokens,
+                                            std::string& error) {
+  AgentScript script;
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    std::string_view token = tokens[i];
+    if (token.ends_with('*')) {
+      if (i + 1 != tokens.size()) {
+        error = "only the last answer may repeat";
+        return std::nullopt;
+      }
+      script.repeatLast = true;
+      token.remove_suffix(1);
+    }
+    Answer answer;
+    if (token != "silent") {
+      while (true) {
+        const std::size_t plus = token.find('+');
+        auto spec = parseDatagram(token.substr(0, plus), error);
+        if (!spec) return std::nullopt;
+        answer.push_back(*spec);
+        if (plus == std::string_view::npos) break;
+        token = token.substr(plus + 1);
+      }
+    }
+    script.answers.push_back(std::move(answer));
+  }
+  return script;
+}
+
+FakeAgent::FakeAgent(AgentScript script, const std::string& address, std::uint16_t port)
+    : script_(std::move(script)) {
+  in_addr parsed{};
+  if (::inet_pton(AF_INET, address.c_str(), &parsed) != 1) {
+    throw std::runtime_error("fake agent: bad address " + address);
+  }
+  socket_ = bindSocket(parsed.s_addr, port);
+  try {
+    otherSocket_ = bindSocket(parsed.s_addr, 0);
+  } catch (...) {
+    ::close(socket_);
+    throw;
+  }
+  sockaddr_in bound{};
+  socklen_t length = sizeof bound;
+  ::getsockname(socket_, reinterpret_cast<sockaddr*>(&bound), &length);
+  port_ = ntohs(bound.sin_port);
+}
+
+FakeAgent::FakeAgent(const std::vector<std::string>& tokens, const std::string& address,
+                     std::uint16_t port)
+    : FakeAgent(parseOrThrow(tokens), address, port) {}
+
+FakeAgent::~FakeAgent() {
+  stop();
+  ::close(otherSocket_);
+  ::close(socket_);
+}
+
+void FakeAgent::setRecorder(std::function<void(const ReceivedDatagram&)> recorder) {
+  recorder_ = std::move(recorder);
+}
+
+void FakeAgent::start() {
+  thread_ = std::thread([this] { serve(stopRequested_); });
+}
+
+void FakeAgent::stop() {
+  stopRequested_ = true;
+  if (thread_.joinable()) thread_.join();
+  while (receiveOne(MSG_DONTWAIT)) {
+  }
+}
+
+void FakeAgent::serve(const std::atomic<bool>& stopRequested) {
+  while (!stopRequested) {
+    pollfd waiting{socket_, POLLIN, 0};
+    if (::poll(&waiting, 1, 20) > 0) receiveOne(MSG_DONTWAIT);
+  }
+}
+
+std::vector<ReceivedDatagram> FakeAgent::received() const {
+  std::lock_guard lock(mutex_);
+  return received_;
+}
+
+// Receives one datagram, records it and, unless the agent is stopping,
+// answers it. False when nothing was waiting.
+bool FakeAgent::receiveOne(int flags) {
+  std::vector<std::uint8_t> buffer(65536);
+  sockaddr_in source{};
+  socklen_t sourceLength = sizeof source;
+  const ssize_t count = ::recvfrom(socket_, buffer.data(), buffer.size(), flags,
+                                   reinterpret_cast<sockaddr*>(&source), &sourceLength);
+  if (count < 0) return false;
+  buffer.resize(static_cast<std::size_t>(count));
+  ReceivedDatagram datagram{buffer, ntohs(source.sin_port)};
+  if (recorder_) recorder_(datagram);
+  {
+    std::lock_guard lock(mutex_);
+    received_.push_back(datagram);
+  }
+  if (!stopRequested_) answer(buffer, source.sin_addr.s_addr, datagram.sourcePort);
+  return true;
+}
+
+void FakeAgent::answer(const std::vector<std::uint8_t>& request, std::uint32_t address,
+                       std::uint16_t port) {
+  const std::size_t index = requestsSeen_++;
+  const Answer* answer = nullptr;
+  if (index < script_.answers.size()) {
+    answer = &script_.answers[index];
+  } else if (script_.repeatLast && !script_.answers.empty()) {
+    answer = &script_.answers.back();
+  }
+  if (answer == nullptr) return;
+
+  const std::unique_ptr<SnmpMessage> decoded = snmp::MessageDecoder(request).release();
+  sockaddr_in destination{};
+  destination.sin_family = AF_INET;
+  destination.sin_addr.s_addr = address;
+  destination.sin_port = htons(port);
+  for (const ReplySpec& spec : *answer) {
+    if (spec.delayMilliseconds > 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(spec.delayMilliseconds));
+    }
+    const std::vector<std::uint8_t> reply = buildReply(spec, decoded.get());
+    ::sendto(spec.fromOtherPort ? otherSocket_ : socket_, reply.data(), reply.size(), 0,
+             reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
+  }
+}
+
+}  // namespace cfgsnap::testing
