@@ -65,7 +65,7 @@ TEST(AgentChannelNotReady, NeitherEncodesNorWaits) {
     EXPECT_EQ(channel.send(request), 0);
     EXPECT_EQ(channel.receive(), nullptr);
   });
-  EXPECT_LT(elapsed, 200ms);
+  EXPECT_LT(elapsed, 1s);  // Far below the five-second time-out.
   EXPECT_EQ(request.sizings(), 0);
   EXPECT_EQ(request.encodings(), 0);
   EXPECT_EQ(channel.lastError(), error);

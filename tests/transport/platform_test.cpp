@@ -121,11 +121,11 @@ TEST_F(BoundSocket, WaitTimesOutAfterItsSecondsAndFailsAtOnceWhenNegative) {
   EXPECT_EQ(waitReadable(socket_.handle, 1), 0);
   const auto waited = Clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(990));
-  EXPECT_LT(waited, std::chrono::milliseconds(1500));
+  EXPECT_LT(waited, std::chrono::milliseconds(2500));
 
   start = Clock::now();
   EXPECT_LT(waitReadable(socket_.handle, -1), 0);
-  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(100));
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(500));
 }
 
 TEST_F(BoundSocket, ReadsADatagramThatFillsTheBufferExactly) {
@@ -159,7 +159,7 @@ TEST_F(BoundSocket, ReadingWithNothingWaitingFailsWithoutBlocking) {
   std::vector<std::uint8_t> buffer(8);
   const auto start = Clock::now();
   EXPECT_EQ(receiveDatagram(socket_.handle, buffer), -1);
-  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(100));
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(500));
 }
 
 TEST_F(BoundSocket, SendsOneDatagramToTheGivenAddress) {

@@ -63,9 +63,10 @@ TEST_F(ReceiveBuffer, ALongerDatagramGivesNoMessageAndLeavesThePreviousOneInPlac
 
 TEST_F(ReceiveBuffer, AnEmptyDatagramGivesNoMessageAndRecordsAnError) {
   ASSERT_EQ(channel_.lastError(), 0);
+  channel_.setTimeout(5);
   reply({});
   const auto elapsed = timed([&] { EXPECT_EQ(channel_.receive(), nullptr); });
-  EXPECT_LT(elapsed, 500ms);  // Taken at once, not mistaken for silence.
+  EXPECT_LT(elapsed, 2s);  // Taken at once, not mistaken for silence.
   EXPECT_EQ(channel_.receivedLength(), 0);
   EXPECT_NE(channel_.lastError(), 0);
 }
@@ -87,7 +88,7 @@ using ReceiveWait = ChannelOnLoopback;
 TEST_F(ReceiveWait, SilenceGivesNoMessageAfterTheTimeout) {
   const auto elapsed = timed([&] { EXPECT_EQ(channel_.receive(), nullptr); });
   EXPECT_GE(elapsed, 990ms);
-  EXPECT_LT(elapsed, 1500ms);
+  EXPECT_LT(elapsed, 2500ms);
   EXPECT_EQ(channel_.receivedLength(), 0);
   EXPECT_EQ(channel_.lastError(), 0);
 }
@@ -116,7 +117,7 @@ TEST(ReceiveWaitClosedPort, ARequestToAClosedPortWaitsOutTheTimeoutAndGivesNone)
   EXPECT_EQ(channel.send(*request), static_cast<std::int32_t>(request->encodedSize()));
   const auto elapsed = timed([&] { EXPECT_EQ(channel.receive(), nullptr); });
   EXPECT_GE(elapsed, 990ms);
-  EXPECT_LT(elapsed, 1500ms);
+  EXPECT_LT(elapsed, 2500ms);
   EXPECT_EQ(channel.receivedLength(), 0);
 }
 
