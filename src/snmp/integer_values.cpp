@@ -15,7 +15,9 @@ void writeNumberContents(BerCursor& cursor, std::uint16_t length, Number number)
   constexpr unsigned kWidth = sizeof(Number);
   for (unsigned position = length; position > 0; --position) {
     const unsigned p = position - 1;
-    cursor.putOctet(p < kWidth ? static_cast<std::uint8_t>(number >> (8 * p)) : 0);
+    std::uint8_t octet = 0;
+    if (p < kWidth) octet = static_cast<std::uint8_t>((number >> (8 * p)) & 0xFF);
+    cursor.putOctet(octet);
   }
 }
 
