@@ -334,6 +334,23 @@ TEST_F(EndToEndTest, PrintsTheUsageForMisfitArguments) {
   }
 }
 
+TEST_F(EndToEndTest, UsesTheFirstTwentyNineCharactersOfTheAgent) {
+  // The first 29 characters are 127.0.0.1 in dotted form with a long octal
+  // last part; all 40 would not be an address at all.
+  const std::string agent29 = "127.0.0." + std::string(20, '0') + "1";
+  ASSERT_EQ(agent29.size(), 29u);
+  startAgent({"ok", "2"});
+  auto words = standardArguments();
+  words[1] = agent29 + "-not-a-part";
+  ASSERT_EQ(words[1].size(), 40u);
+  const Result result = run(words);
+  EXPECT_EQ(result.out, "Cfgsnap v1.2\n\n  Copy Config to TFTP server\n\n  Agent:\t" + agent29 +
+                            "\n  Community:\t\n  TFTP server:\t10.0.0.5\n  Filename:\tsw1.cfg\n\n"
+                            "  Sending request....Configuration saved successfully\n");
+  EXPECT_EQ(result.exitCode, 0);
+  expectWire(result, 1);
+}
+
 TEST_F(EndToEndTest, EndsAtOnceWhenTheAgentDoesNotResolve) {
   startAgent({"ok", "2"});
   auto words = standardArguments();

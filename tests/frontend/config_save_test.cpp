@@ -185,7 +185,7 @@ TEST(ConfigSaveTest, ReportsWhatTheSwitchFinallySays) {
       {"duplicate replies", {"ok+ok", "1+1", "13+13"}, false, 2, sending + "..File not found\n", 1},
       // The late answer goes to the closed socket of the first poll.
       {"late reply to a poll",
-       {"ok", "2:delay=1300", "13"},
+       {"ok", "2:delay=1550", "13"},
        false,
        2,
        sending + "..File not found\n",
