@@ -32,6 +32,7 @@ network namespace goes away with its last process.
 """
 
 import argparse
+import ctypes
 import os
 import pwd
 import shutil
@@ -73,21 +74,73 @@ def enter_private_namespace(argv=None):
     """Re-runs this process in a new network and PID namespace, once.
 
     Returns in the namespace (with `lo` up); the original process waits for
-    the namespace's first process and exits with its status.
+    the namespace's first process and exits with its status. Stopping the
+    original process (SIGINT, SIGTERM, SIGHUP) asks the namespace to stop
+    and, failing that within five seconds, ends it; if the original process
+    is killed outright, the kernel ends the namespace all the same.
     """
     mark = os.environ.get(INSIDE_MARK)
     if mark == "inside":
         return
     if mark is None:
-        argv = argv or [sys.executable] + sys.argv
-        env = dict(os.environ, **{INSIDE_MARK: "entering"})
-        # --kill-child: should this process die, the namespace's first
-        # process gets SIGKILL, and with it every process of the namespace.
-        command = ["unshare", "--net", "--pid", "--fork", "--kill-child", "--"] + argv
-        completed = subprocess.run(command, env=env, check=False)
-        sys.exit(completed.returncode)
+        sys.exit(run_in_namespace(argv or [sys.executable] + sys.argv))
     os.environ[INSIDE_MARK] = "inside"
+    # PID 1 of a namespace ignores every signal it has no handler for: these
+    # become a normal exit, so that `with` blocks stop the peers.
+    for number in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(number, lambda received, _: sys.exit(128 + received))
     subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
+
+
+class Stop(Exception):
+    pass
+
+
+def run_in_namespace(argv):
+    env = dict(os.environ, **{INSIDE_MARK: "entering"})
+    # unshare ignores SIGINT and SIGTERM while it waits; --kill-child makes
+    # its own end kill the namespace's first process, and so the namespace.
+    command = ["unshare", "--net", "--pid", "--fork", "--kill-child", "--"] + argv
+    child = subprocess.Popen(command, env=env, preexec_fn=die_with_parent)
+
+    def stop(received, _):
+        raise Stop(received)
+
+    for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        if signal.getsignal(number) is not signal.SIG_IGN:
+            signal.signal(number, stop)
+    try:
+        return child.wait()
+    except (Stop, KeyboardInterrupt) as stopped:
+        received = stopped.args[0] if isinstance(stopped, Stop) else signal.SIGINT
+        for pid in children_of(child.pid):
+            os.kill(pid, signal.SIGTERM)
+        try:
+            child.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            child.kill()
+            child.wait()
+        return 128 + received
+
+
+def die_with_parent():
+    # PR_SET_PDEATHSIG: unshare gets SIGKILL if this process dies first.
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGKILL)
+
+
+def children_of(pid):
+    children = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/stat" % entry) as stat:
+                fields = stat.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue
+        if int(fields[1]) == pid:
+            children.append(int(entry))
+    return children
 
 
 def wait_until(condition, seconds, what):
