@@ -181,7 +181,8 @@ class EndToEndTest : public ::testing::Test {
   }
 
   // The SetRequest, then `polls` polls, octet for octet, each from a port of
-  // its own.
+  // its own. With at most three polls, a closed poll's port coming back by
+  // the system's random choice is a chance of about one in ten thousand.
   static void expectWire(const Result& result, std::size_t polls) {
     ASSERT_EQ(result.received.size(), polls + 1);
     EXPECT_EQ(result.received[0].octets, testing::fromHex(testing::kSetRequestImage));

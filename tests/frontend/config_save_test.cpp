@@ -74,15 +74,23 @@ SaveRun runAgainst(const std::vector<std::string>& script, bool logStyle,
 }
 
 // The agent saw exactly the SetRequest followed by `polls` polls, each as
-// the wire images have them and each from a port not used before.
+// the wire images have them and each on a socket of its own. The
+// SetRequest's socket stays open for the whole run, so no poll can share its
+// port. A closed poll socket's port may come back for a later poll by the
+// system's random choice (in about one run of 30 polls out of seventy), so
+// across polls the check is only that they are not all one socket.
 void expectRequests(const SaveRun& run, std::size_t polls) {
   ASSERT_EQ(run.received.size(), polls + 1);
   EXPECT_EQ(run.received[0].octets, fromHex(cfgsnap::testing::kSetRequestImage));
-  std::set<std::uint16_t> ports;
-  for (const auto& datagram : run.received) ports.insert(datagram.sourcePort);
-  EXPECT_EQ(ports.size(), run.received.size()) << "a poll reused a local port";
+  std::set<std::uint16_t> pollPorts;
   for (std::size_t i = 1; i < run.received.size(); ++i) {
-    EXPECT_EQ(run.received[i].octets, fromHex(cfgsnap::testing::kPollImage)) << "poll " << i;
+    SCOPED_TRACE(i);
+    EXPECT_EQ(run.received[i].octets, fromHex(cfgsnap::testing::kPollImage));
+    EXPECT_NE(run.received[i].sourcePort, run.received[0].sourcePort);
+    pollPorts.insert(run.received[i].sourcePort);
+  }
+  if (polls > 1) {
+    EXPECT_GT(pollPorts.size(), polls / 2) << "polls share a channel";
   }
 }
 
