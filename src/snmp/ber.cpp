@@ -121,12 +121,16 @@ std::uint32_t writeSubId(BerCursor& cursor, std::uint32_t v) {
 }
 
 std::optional<std::uint32_t> readSubId(BerReader& reader) {
-  // Accumulated in 32 bits: groups beyond the fifth push the oldest bits out,
-  // the same rule as every other number the codec reads.
   std::uint32_t value = 0;
   std::uint8_t octet = 0;
   do {
     if (!reader.readOctet(octet)) return std::nullopt;
+    // SNMP arcs are 32-bit (RFC 1155 3.2.3.2): a longer one is refused rather
+    // than shown as a different number.
+    if (value > (UINT32_MAX >> 7)) {
+      reader.fail();
+      return std::nullopt;
+    }
     value = (value << 7) | (octet & wire::kSubIdValueMask);
   } while ((octet & wire::kSubIdMoreBit) != 0);
   return value;

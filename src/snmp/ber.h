@@ -100,8 +100,8 @@ std::uint32_t subIdOctets(std::uint32_t v);
 // on all but the last octet (X.690 8.19.2). Returns the octets written, 1 to 5.
 std::uint32_t writeSubId(BerCursor& cursor, std::uint32_t v);
 
-// readSubId reads one base-128 sub-identifier, kept to its low 32 bits.
-// Fails when the continuation bit runs off the end of the data.
+// readSubId reads one base-128 sub-identifier. Fails when the continuation
+// bit runs off the end of the data or the value would exceed 32 bits.
 [[nodiscard]] std::optional<std::uint32_t> readSubId(BerReader& reader);
 
 // writeFirstSubId writes the first two arcs as the single octet

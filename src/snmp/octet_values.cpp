@@ -121,15 +121,21 @@ const std::string& SnmpOid::toText() const {
     text = std::to_string(arcs.first) + '.' + std::to_string(arcs.second) + '.';
     std::size_t i = 1;
     while (i < octets.size()) {
-      // Base 128 (X.690 8.19.2), accumulated in 32 bits like readSubId. A
-      // sub-identifier cut short by the end of the content shows as
-      // accumulated; nothing past the content is read.
+      // Base 128 (X.690 8.19.2). A sub-identifier cut short by the end of the
+      // content shows as accumulated; nothing past the content is read. An
+      // arc beyond 32 bits has no number to show, and the text ends before it.
       std::uint32_t value = 0;
+      bool overflow = false;
       std::uint8_t octet = 0;
       do {
         octet = octets[i++];
+        if (value > (UINT32_MAX >> 7)) {
+          overflow = true;
+          break;
+        }
         value = (value << 7) | (octet & wire::kSubIdValueMask);
       } while ((octet & wire::kSubIdMoreBit) != 0 && i < octets.size());
+      if (overflow) break;
       text += std::to_string(value);
       if (i < octets.size()) text += '.';
     }

@@ -60,9 +60,9 @@ class SnmpOid : public SnmpOctetValue {
   void assignText(std::string_view dotted);
 
   // Dotted arcs, built once. The first octet always shows two arcs followed
-  // by "." (2B shows as "1.3."); empty content shows as "". Arcs are kept to
-  // their low 32 bits, and a last sub-identifier cut short by the end of the
-  // content shows as accumulated.
+  // by "." (2B shows as "1.3."); empty content shows as "". A last
+  // sub-identifier cut short by the end of the content shows as accumulated;
+  // an arc that would exceed 32 bits ends the text before it.
   const std::string& toText() const override;
 };
 

@@ -161,10 +161,11 @@ TEST(OidValue, ShowsReceivedContentAsDottedArcs) {
       {"2B 06 81", "1.3.6.1"},
       {"2B 86", "1.3.6"},
       {"2B 8F FF FF FF", "1.3.33554431"},
-      // Arcs beyond 32 bits are accumulated in 32 bits.
-      {"2B 90 80 80 80 00 06", "1.3.0.6"},
-      {"2B 90 80 80 80 01", "1.3.1"},
-      {"2B 81 80 80 80 80 7F", "1.3.127"},
+      // An arc beyond 32 bits has no number to show: the text ends before
+      // it, with the dot that marks that more content followed.
+      {"2B 90 80 80 80 00 06", "1.3."},
+      {"2B 06 90 80 80 80 01", "1.3.6."},
+      {"2B 81 80 80 80 80 7F", "1.3."},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.content);
