@@ -305,43 +305,43 @@ PDU_CLASSES = {
 }
 
 
-def v1_trap_pdu(spec):
+def v1_trap_pdu(desc):
     pdu = v1.TrapPDU()
     v1.apiTrapPDU.setDefaults(pdu)
-    v1.apiTrapPDU.setEnterprise(pdu, spec["enterprise"])
-    v1.apiTrapPDU.setAgentAddr(pdu, v1.IpAddress(spec["agent_address"]))
-    v1.apiTrapPDU.setGenericTrap(pdu, spec["generic"])
-    v1.apiTrapPDU.setSpecificTrap(pdu, spec["specific"])
-    v1.apiTrapPDU.setTimeStamp(pdu, spec["timestamp"])
+    v1.apiTrapPDU.setEnterprise(pdu, desc["enterprise"])
+    v1.apiTrapPDU.setAgentAddr(pdu, v1.IpAddress(desc["agent_address"]))
+    v1.apiTrapPDU.setGenericTrap(pdu, desc["generic"])
+    v1.apiTrapPDU.setSpecificTrap(pdu, desc["specific"])
+    v1.apiTrapPDU.setTimeStamp(pdu, desc["timestamp"])
     v1.apiTrapPDU.setVarBinds(pdu, [(o, v if v is not None else v1.Null(""))
-                                    for o, v in spec["bindings"]])
+                                    for o, v in desc["bindings"]])
     return pdu
 
 
-def rfc_v2_trap_bindings(v1_spec):
+def rfc_v2_trap_bindings(v1_trap):
     """RFC 2576 3.1's translation of a v1 trap, done by pysnmp."""
-    translated = rfc2576.v1ToV2(v1_trap_pdu(v1_spec))
+    translated = rfc2576.v1ToV2(v1_trap_pdu(v1_trap))
     return [(str(oid), value) for oid, value in v2c.apiTrapPDU.getVarBinds(translated)]
 
 
-def pysnmp_message(spec, v2_trap_bindings=None):
-    """Encodes the message `spec` with pysnmp."""
-    module = v1 if spec["version"] == 0 else v2c
-    v1_class, v2_class, _ = PDU_CLASSES[spec["pdu"]]
-    if spec["pdu"] == "trap":
-        pdu = v1_trap_pdu(spec)
+def pysnmp_message(desc, v2_trap_bindings=None):
+    """Encodes the message described by `desc` with pysnmp."""
+    module = v1 if desc["version"] == 0 else v2c
+    v1_class, v2_class, _ = PDU_CLASSES[desc["pdu"]]
+    if desc["pdu"] == "trap":
+        pdu = v1_trap_pdu(desc)
     else:
-        pdu = (v1_class if spec["version"] == 0 else v2_class)()
+        pdu = (v1_class if desc["version"] == 0 else v2_class)()
         module.apiPDU.setDefaults(pdu)
-        module.apiPDU.setRequestID(pdu, spec["request_id"])
-        module.apiPDU.setErrorStatus(pdu, spec.get("error_status", 0))
-        module.apiPDU.setErrorIndex(pdu, spec.get("error_index", 0))
-        bindings = v2_trap_bindings if v2_trap_bindings is not None else spec["bindings"]
+        module.apiPDU.setRequestID(pdu, desc["request_id"])
+        module.apiPDU.setErrorStatus(pdu, desc.get("error_status", 0))
+        module.apiPDU.setErrorIndex(pdu, desc.get("error_index", 0))
+        bindings = v2_trap_bindings if v2_trap_bindings is not None else desc["bindings"]
         module.apiPDU.setVarBinds(pdu, [(o, v if v is not None else module.Null(""))
                                         for o, v in bindings])
     message = module.Message()
     module.apiMessage.setDefaults(message)
-    module.apiMessage.setCommunity(message, spec["community"])
+    module.apiMessage.setCommunity(message, desc["community"])
     module.apiMessage.setPDU(message, pdu)
     return encoder.encode(message)
 
@@ -476,8 +476,8 @@ class MessageInterop(unittest.TestCase):
             if name in MESSAGE_DIFFERENCES:
                 continue
             with self.subTest(case=name):
-                spec = MESSAGES[name]
-                theirs = pysnmp_message(spec)
+                desc = MESSAGES[name]
+                theirs = pysnmp_message(desc)
                 self.assertEqual(case["hex"], theirs.hex())
                 ours = pysnmp_view(bytes.fromhex(case["hex"]))
                 expected = pysnmp_view(theirs)
@@ -495,11 +495,11 @@ class MessageInterop(unittest.TestCase):
         names = sorted(MESSAGES)
         encodings = []
         for name in names:
-            spec = MESSAGES[name]
-            if spec["pdu"] == "v2trap":
-                encodings.append(pysnmp_message(spec, rfc_v2_trap_bindings(spec["v1_trap"])))
+            desc = MESSAGES[name]
+            if desc["pdu"] == "v2trap":
+                encodings.append(pysnmp_message(desc, rfc_v2_trap_bindings(desc["v1_trap"])))
             else:
-                encodings.append(pysnmp_message(spec))
+                encodings.append(pysnmp_message(desc))
         answers = our_decode("message", encodings)
         for name, octets, answer in zip(names, encodings, answers):
             with self.subTest(case=name):
@@ -638,39 +638,39 @@ class Differences(unittest.TestCase):
         self.assertTrue(Dump.load()["GetRequest(poll)"]["hex"].endswith("0500"))
 
     def v2_trap(self, generic):
-        spec = MESSAGES["V2Trap(generic %d)" % generic]
+        desc = MESSAGES["V2Trap(generic %d)" % generic]
         ours_octets = bytes.fromhex(Dump.load()["V2Trap(generic %d)" % generic]["hex"])
         ours = pysnmp_view(ours_octets)
-        rfc = rfc_v2_trap_bindings(spec["v1_trap"])
-        return spec, ours_octets, ours, rfc
+        rfc = rfc_v2_trap_bindings(desc["v1_trap"])
+        return desc, ours_octets, ours, rfc
 
     def test_v2_trap_generic_oid_prefix(self):
         for generic in (0, 3):
             with self.subTest(generic=generic):
-                spec, _, ours, rfc = self.v2_trap(generic)
+                desc, _, ours, rfc = self.v2_trap(generic)
                 self.assertEqual(str(ours["bindings"][1][1]), "1.3.6.1.3.1.1.5.%d" % (generic + 1))
                 self.assertEqual(str(rfc[1][1]), "1.3.6.1.6.3.1.1.5.%d" % (generic + 1))
                 # Everything else agrees with the RFC translation.
                 self.assertEqual(ours["bindings"][0], (rfc[0][0], rfc[0][1]))
                 self.assertEqual(ours["bindings"][1][0], rfc[1][0])
                 self.assertEqual(ours["bindings"][2:], [(o, v) for o, v in
-                                                        spec["v1_trap"]["bindings"]])
-        spec, ours_octets, ours, rfc = self.v2_trap(6)
+                                                        desc["v1_trap"]["bindings"]])
+        desc, ours_octets, ours, rfc = self.v2_trap(6)
         self.assertEqual(ours["bindings"][:2], rfc[:2])
         self.assertEqual(str(ours["bindings"][1][1]), "1.3.6.1.4.1.9.0.3")
 
     def test_v2_trap_translation_extras(self):
         for generic in (0, 3, 6):
             with self.subTest(generic=generic):
-                spec, ours_octets, ours, rfc = self.v2_trap(generic)
+                desc, ours_octets, ours, rfc = self.v2_trap(generic)
                 self.assertEqual([o for o, _ in rfc[2:5]],
                                  ["1.3.6.1.6.3.18.1.3.0", "1.3.6.1.6.3.18.1.4.0",
                                   "1.3.6.1.6.3.1.1.4.3.0"])
-                self.assertEqual(len(ours["bindings"]), 2 + len(spec["v1_trap"]["bindings"]))
+                self.assertEqual(len(ours["bindings"]), 2 + len(desc["v1_trap"]["bindings"]))
                 # With pysnmp's first two bindings in place of ours and the
                 # proxy's three left out, pysnmp writes our octets exactly
                 # (generic 6) or differs only in the trap identifier.
-                theirs = pysnmp_message(spec, rfc[:2] + rfc[5:])
+                theirs = pysnmp_message(desc, rfc[:2] + rfc[5:])
                 if generic == 6:
                     self.assertEqual(theirs, ours_octets)
                 else:
