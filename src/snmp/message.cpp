@@ -131,8 +131,10 @@ void SnmpMessage::addV2TrapBindings(std::uint32_t timestamp, std::string_view en
   auto upTime = std::make_unique<VarBind>(
       std::make_unique<SnmpOid>(kSysUpTime),
       std::make_unique<SnmpTimeTicks>(static_cast<std::int32_t>(timestamp)));
-  // RFC 1907: the generic traps map to snmpTraps.(generic + 1); enterprise
-  // specific ones to enterprise.0.specific.
+  // Generic traps map to (generic + 1) under this system's generic-trap
+  // prefix, which is not RFC 1907's snmpTraps (1.3.6.1.6.3.1.1.5); managers
+  // that expect the latter will not recognise them. Enterprise-specific traps
+  // map to enterprise.0.specific as RFC 2576 3.1 has it.
   std::string trapOid;
   if (generic >= 0 && generic <= 5) {
     trapOid = std::string(kGenericTrapPrefix) + std::to_string(generic + 1);
