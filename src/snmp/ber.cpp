@@ -7,41 +7,10 @@
 
 namespace cfgsnap::snmp {
 
-void BerCursor::putOctet(std::uint8_t octet) {
-  // Buffers are sized with the size rules; running out means those rules and
-  // an encoder disagree, which no input can cause.
-  CFGSNAP_CHECK(position_ != end_);
-  *position_++ = octet;
-}
-
 void BerCursor::putOctets(std::span<const std::uint8_t> octets) {
   CFGSNAP_CHECK(octets.size() <= remaining());
   if (!octets.empty()) std::memcpy(position_, octets.data(), octets.size());
   position_ += octets.size();
-}
-
-bool BerReader::readOctet(std::uint8_t& out) {
-  if (!ok_ || position_ == end_) {
-    ok_ = false;
-    return false;
-  }
-  out = *position_++;
-  return true;
-}
-
-bool BerReader::readOctets(std::size_t count, std::span<const std::uint8_t>& out) {
-  if (!ok_ || count > remaining()) {
-    ok_ = false;
-    return false;
-  }
-  out = std::span<const std::uint8_t>(position_, count);
-  position_ += count;
-  return true;
-}
-
-bool BerReader::skipOctet() {
-  std::uint8_t ignored = 0;
-  return readOctet(ignored);
 }
 
 void writeLength(BerCursor& cursor, std::uint32_t n) {
@@ -100,24 +69,6 @@ std::optional<std::uint32_t> readUnsigned(BerReader& reader, std::uint32_t count
   std::uint32_t value = 0;
   for (std::uint8_t octet : octets) value = (value << 8) | octet;
   return value;
-}
-
-std::uint32_t subIdOctets(std::uint32_t v) {
-  std::uint32_t count = 1;
-  while (v >= 0x80) {
-    v >>= 7;
-    ++count;
-  }
-  return count;
-}
-
-std::uint32_t writeSubId(BerCursor& cursor, std::uint32_t v) {
-  const std::uint32_t count = subIdOctets(v);
-  for (std::uint32_t i = count; i > 1; --i) {
-    cursor.putOctet(static_cast<std::uint8_t>(wire::kSubIdMoreBit | ((v >> (7 * (i - 1))) & 0x7F)));
-  }
-  cursor.putOctet(static_cast<std::uint8_t>(v & wire::kSubIdValueMask));
-  return count;
 }
 
 std::optional<std::uint32_t> readSubId(BerReader& reader) {

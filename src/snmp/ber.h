@@ -10,12 +10,17 @@
 //
 // None of these functions allocates. Neither cursor owns the octets it
 // points into; the caller keeps the buffer alive while a cursor is in use.
+// The one-octet steps are defined here so that they inline into every
+// encoder and decoder: they run once per octet of every message.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
+
+#include "snmp/check.h"
+#include "snmp/wire.h"
 
 namespace cfgsnap::snmp {
 
@@ -27,7 +32,12 @@ class BerCursor {
       : position_(buffer.data()), end_(buffer.data() + buffer.size()) {}
 
   // Writes one octet and advances. Checks that it fits.
-  void putOctet(std::uint8_t octet);
+  void putOctet(std::uint8_t octet) {
+    // Buffers are sized with the size rules; running out means those rules
+    // and an encoder disagree, which no input can cause.
+    CFGSNAP_CHECK(position_ != end_);
+    *position_++ = octet;
+  }
   // Writes the octets in order and advances past them. Checks that they fit.
   void putOctets(std::span<const std::uint8_t> octets);
 
@@ -49,12 +59,30 @@ class BerReader {
       : position_(data.data()), end_(data.data() + data.size()) {}
 
   // Reads one octet into `out`. Fails at the end of the data.
-  [[nodiscard]] bool readOctet(std::uint8_t& out);
+  [[nodiscard]] bool readOctet(std::uint8_t& out) {
+    if (!ok_ || position_ == end_) {
+      ok_ = false;
+      return false;
+    }
+    out = *position_++;
+    return true;
+  }
   // Hands out a view of the next `count` octets and advances past them.
   // Fails, consuming nothing, when fewer than `count` remain.
-  [[nodiscard]] bool readOctets(std::size_t count, std::span<const std::uint8_t>& out);
+  [[nodiscard]] bool readOctets(std::size_t count, std::span<const std::uint8_t>& out) {
+    if (!ok_ || count > remaining()) {
+      ok_ = false;
+      return false;
+    }
+    out = std::span<const std::uint8_t>(position_, count);
+    position_ += count;
+    return true;
+  }
   // Advances past one octet without looking at it. Fails at the end.
-  [[nodiscard]] bool skipOctet();
+  [[nodiscard]] bool skipOctet() {
+    std::uint8_t ignored = 0;
+    return readOctet(ignored);
+  }
 
   std::size_t remaining() const { return static_cast<std::size_t>(end_ - position_); }
   const std::uint8_t* position() const { return position_; }
@@ -94,11 +122,25 @@ void writeLength(BerCursor& cursor, std::uint32_t n);
 [[nodiscard]] std::optional<std::uint32_t> readUnsigned(BerReader& reader, std::uint32_t count);
 
 // subIdOctets is the number of octets writeSubId uses for v: 1 to 5.
-std::uint32_t subIdOctets(std::uint32_t v);
+constexpr std::uint32_t subIdOctets(std::uint32_t v) {
+  std::uint32_t count = 1;
+  while (v >= 0x80) {
+    v >>= 7;
+    ++count;
+  }
+  return count;
+}
 
 // writeSubId writes v in base 128, most significant group first, bit 8 set
 // on all but the last octet (X.690 8.19.2). Returns the octets written, 1 to 5.
-std::uint32_t writeSubId(BerCursor& cursor, std::uint32_t v);
+inline std::uint32_t writeSubId(BerCursor& cursor, std::uint32_t v) {
+  const std::uint32_t count = subIdOctets(v);
+  for (std::uint32_t i = count; i > 1; --i) {
+    cursor.putOctet(static_cast<std::uint8_t>(wire::kSubIdMoreBit | ((v >> (7 * (i - 1))) & 0x7F)));
+  }
+  cursor.putOctet(static_cast<std::uint8_t>(v & wire::kSubIdValueMask));
+  return count;
+}
 
 // readSubId reads one base-128 sub-identifier. Fails when the continuation
 // bit runs off the end of the data or the value would exceed 32 bits.

@@ -10,7 +10,7 @@
 
 #define CFGSNAP_CHECK(condition)                                                         \
   do {                                                                                   \
-    if (!(condition)) {                                                                  \
+    if (!(condition)) [[unlikely]] {                                                     \
       std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
       std::abort();                                                                      \
     }                                                                                    \

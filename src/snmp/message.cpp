@@ -15,6 +15,12 @@ constexpr std::string_view kGenericTrapPrefix = "1.3.6.1.3.1.1.5.";
 
 SnmpMessage::SnmpMessage() : community_(std::make_unique<SnmpString>(kDefaultCommunity)) {}
 
+SnmpMessage::SnmpMessage(std::unique_ptr<SnmpInteger> version,
+                         std::unique_ptr<SnmpString> community)
+    : community_(community ? std::move(community)
+                           : std::make_unique<SnmpString>(kDefaultCommunity)),
+      version_(std::move(version)) {}
+
 SnmpMessage::SnmpMessage(std::uint32_t pduType, std::int32_t version)
     : community_(std::make_unique<SnmpString>(kDefaultCommunity)),
       version_(std::make_unique<SnmpInteger>(version)),
@@ -25,12 +31,12 @@ std::uint32_t SnmpMessage::pduContentSize() const {
   return pdu_->fieldsSize() + bindings_.encodedSize();
 }
 
+std::uint32_t SnmpMessage::headSize() const {
+  return (version_ ? version_->encodedSize() : 0) + (community_ ? community_->encodedSize() : 0);
+}
+
 std::uint32_t SnmpMessage::contentSize() const {
-  std::uint32_t size = 0;
-  if (version_) size += version_->encodedSize();
-  if (community_) size += community_->encodedSize();
-  if (pdu_) size += tlvSize(pduContentSize());
-  return size;
+  return headSize() + (pdu_ ? tlvSize(pduContentSize()) : 0);
 }
 
 std::uint32_t SnmpMessage::encodedSize() const {
@@ -39,20 +45,23 @@ std::uint32_t SnmpMessage::encodedSize() const {
 
 void SnmpMessage::encode(BerCursor& cursor) const {
   // The message writes through a copy: the caller's cursor stays at the start
-  // of the buffer it is about to send.
+  // of the buffer it is about to send. The sizes are summed once, up front,
+  // rather than asked for again at each step.
   BerCursor out = cursor;
   const std::size_t before = out.remaining();
+  const std::uint32_t pduContent = pdu_ ? pduContentSize() : 0;
+  const std::uint32_t content = headSize() + (pdu_ ? tlvSize(pduContent) : 0);
   out.putOctet(wire::kSequence);
-  writeLength(out, contentSize());
+  writeLength(out, content);
   if (version_) version_->encode(out);
   if (community_) community_->encode(out);
   if (pdu_) {
     out.putOctet(pdu_->tag());
-    writeLength(out, pduContentSize());
+    writeLength(out, pduContent);
     pdu_->encodeFields(out);
     bindings_.encode(out);
   }
-  CFGSNAP_CHECK(before - out.remaining() == encodedSize());
+  CFGSNAP_CHECK(before - out.remaining() == tlvSize(content));
 }
 
 std::int32_t SnmpMessage::version() const {
@@ -174,7 +183,13 @@ void SnmpMessage::setEnterprise(std::string_view dotted) {
 }
 
 void SnmpMessage::setCommunity(std::string_view text) {
-  community_ = std::make_unique<SnmpString>(text);
+  // Every message starts with a community: reusing that object saves the
+  // tool a block on every request.
+  if (community_) {
+    community_->assignText(text);
+  } else {
+    community_ = std::make_unique<SnmpString>(text);
+  }
 }
 
 void SnmpMessage::setCommunityValue(std::unique_ptr<SnmpString> community) {

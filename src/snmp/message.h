@@ -75,6 +75,11 @@ class SnmpMessage : public SnmpMessageBase {
   // A message to send. PDU type codes 0xA0 to 0xA4 and 0xA7 create that PDU;
   // any other code leaves the message without one (the code is still kept).
   SnmpMessage(std::uint32_t pduType, std::int32_t version);
+  // The start of a received message, as the decoder has read it: the version
+  // (null: none), the community (null: the default community), no PDU, no
+  // bindings, PDU type code 0. Same as the empty message with those two set,
+  // without building a default community only to replace it.
+  SnmpMessage(std::unique_ptr<SnmpInteger> version, std::unique_ptr<SnmpString> community);
   SnmpMessage(const SnmpMessage&) = delete;
   SnmpMessage& operator=(const SnmpMessage&) = delete;
 
@@ -111,7 +116,8 @@ class SnmpMessage : public SnmpMessageBase {
   virtual void setAgentAddress(std::string_view dotted);
   virtual void setEnterprise(std::string_view dotted);
 
-  // Replaces the community by an OCTET STRING of the text.
+  // Replaces the community by an OCTET STRING of the text. The community
+  // object the message holds is reused; texts it gave out become invalid.
   void setCommunity(std::string_view text);
   void setCommunityValue(std::unique_ptr<SnmpString> community);
   void setVersion(std::unique_ptr<SnmpInteger> version);
@@ -129,6 +135,8 @@ class SnmpMessage : public SnmpMessageBase {
   std::uint32_t contentSize() const;
 
  private:
+  // Octets of the version and community elements.
+  std::uint32_t headSize() const;
   std::uint32_t pduContentSize() const;
 
   std::unique_ptr<SnmpString> community_;

@@ -22,24 +22,25 @@ std::unique_ptr<SnmpMessage> decode(BerReader& reader, std::size_t datagramSize)
   // datagram, header octets included.
   if (!messageLength || *messageLength > datagramSize) return nullptr;
 
-  auto message = std::make_unique<SnmpMessage>();
-
   // Version and community: a field with another tag keeps its default, and
-  // only its identifier octets are consumed.
+  // only its identifier octets are consumed. Both are read before the
+  // message is made, so that it is made with them instead of with defaults
+  // that would be replaced at once.
+  std::unique_ptr<SnmpInteger> version;
   std::optional<std::uint32_t> tag = readTag(reader);
   if (!tag) return nullptr;
   if (*tag == wire::kInteger) {
-    auto version = std::make_unique<SnmpInteger>(reader);
+    version = std::make_unique<SnmpInteger>(reader);
     if (!reader.ok()) return nullptr;
-    message->setVersion(std::move(version));
   }
+  std::unique_ptr<SnmpString> community;
   tag = readTag(reader);
   if (!tag) return nullptr;
   if (*tag == wire::kOctetString) {
-    auto community = std::make_unique<SnmpString>(reader);
+    community = std::make_unique<SnmpString>(reader);
     if (!reader.ok()) return nullptr;
-    message->setCommunityValue(std::move(community));
   }
+  auto message = std::make_unique<SnmpMessage>(std::move(version), std::move(community));
 
   std::uint8_t pduTag = 0;
   if (!reader.readOctet(pduTag)) return nullptr;

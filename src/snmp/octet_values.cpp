@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 
 #include "snmp/check.h"
 #include "snmp/wire.h"
@@ -10,32 +11,50 @@ namespace cfgsnap::snmp {
 
 namespace {
 
-// Reads a piece of dotted text the way atoi does: leading white space, one
-// optional sign, then digits up to the first other character; no digits give
-// 0. The accumulation wraps modulo 2^32 instead of saturating.
-std::uint32_t pieceNumber(std::string_view piece) {
-  std::size_t i = 0;
-  auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-  while (i < piece.size() && isSpace(piece[i])) ++i;
-  bool negative = false;
-  if (i < piece.size() && (piece[i] == '+' || piece[i] == '-')) negative = piece[i++] == '-';
-  std::uint32_t value = 0;
-  for (; i < piece.size() && piece[i] >= '0' && piece[i] <= '9'; ++i) {
-    value = value * 10u + static_cast<std::uint32_t>(piece[i] - '0');
-  }
-  return negative ? 0u - value : value;
+// Appends n in decimal without a temporary string.
+void appendNumber(std::string& text, std::uint32_t n) {
+  char digits[10];
+  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, n);
+  text.append(digits, end.ptr);
+}
+
+bool isDigit(char c) {
+  return static_cast<unsigned char>(c - '0') < 10;
+}
+
+bool isSpace(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 // Calls visit(number) for each non-empty "."-separated piece, in order, as
 // long as visit returns true. Empty pieces (leading, trailing or doubled
-// dots) are skipped.
+// dots) are skipped. Each piece is read the way atoi reads it: leading white
+// space, one optional sign, then digits up to the first other character; no
+// digits give 0, and the rest of the piece is ignored. The accumulation
+// wraps modulo 2^32 instead of saturating. One pass over the characters:
+// object identifiers are converted on every request the tool builds.
 template <typename Visit>
 void forEachPiece(std::string_view dotted, Visit visit) {
-  while (!dotted.empty()) {
-    const std::size_t dot = dotted.find('.');
-    const std::string_view piece = dotted.substr(0, dot);
-    dotted = dot == std::string_view::npos ? std::string_view() : dotted.substr(dot + 1);
-    if (!piece.empty() && !visit(pieceNumber(piece))) return;
+  const char* p = dotted.data();
+  const char* const end = p + dotted.size();
+  while (p != end) {
+    if (*p == '.') {
+      ++p;
+      continue;
+    }
+    // Pieces are almost always plain digits; blanks and signs are looked
+    // for only when the piece starts with something else.
+    bool negative = false;
+    if (!isDigit(*p)) {
+      while (p != end && isSpace(*p)) ++p;
+      if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    }
+    std::uint32_t value = 0;
+    for (; p != end && isDigit(*p); ++p) {
+      value = value * 10u + static_cast<std::uint32_t>(*p - '0');
+    }
+    while (p != end && *p != '.') ++p;
+    if (!visit(negative ? 0u - value : value)) return;
   }
 }
 
@@ -45,7 +64,7 @@ SnmpOctetValue::SnmpOctetValue(BerReader& reader, std::uint16_t tag, const char*
     : SnmpValue(reader, tag, typeName) {
   std::span<const std::uint8_t> octets;
   if (reader.readOctets(length_, octets))
-    content_.assign(octets.begin(), octets.end());
+    content_.assign(reinterpret_cast<const char*>(octets.data()), octets.size());
   else
     length_ = 0;
 }
@@ -62,12 +81,18 @@ std::span<const std::uint8_t> SnmpOctetValue::content() const {
 
 void SnmpOctetValue::assignContent(std::span<const std::uint8_t> octets) {
   CFGSNAP_CHECK(octets.size() <= wire::kMaxContentLength);
-  content_.assign(octets.begin(), octets.end());
+  // From a pointer and a count: assigning from an iterator range of octets
+  // would build a temporary string first, a second block for long contents.
+  content_.assign(reinterpret_cast<const char*>(octets.data()), octets.size());
   length_ = static_cast<std::uint16_t>(octets.size());
   text_.reset();
 }
 
 SnmpString::SnmpString(std::string_view text) : SnmpOctetValue(wire::kOctetString, "String") {
+  assignText(text);
+}
+
+void SnmpString::assignText(std::string_view text) {
   text = text.substr(0, wire::kMaxContentLength);
   assignContent({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
 }
@@ -118,7 +143,10 @@ const std::string& SnmpOid::toText() const {
   const auto octets = content();
   if (!octets.empty()) {
     const FirstArcs arcs = firstArcsOf(octets[0]);
-    text = std::to_string(arcs.first) + '.' + std::to_string(arcs.second) + '.';
+    appendNumber(text, arcs.first);
+    text += '.';
+    appendNumber(text, arcs.second);
+    text += '.';
     std::size_t i = 1;
     while (i < octets.size()) {
       // Base 128 (X.690 8.19.2). A sub-identifier cut short by the end of the
@@ -136,7 +164,7 @@ const std::string& SnmpOid::toText() const {
         value = (value << 7) | (octet & wire::kSubIdValueMask);
       } while ((octet & wire::kSubIdMoreBit) != 0 && i < octets.size());
       if (overflow) break;
-      text += std::to_string(value);
+      appendNumber(text, value);
       if (i < octets.size()) text += '.';
     }
   }

@@ -42,6 +42,9 @@ class SnmpString : public SnmpOctetValue {
   // The text's characters, cut to 65535 if longer.
   explicit SnmpString(std::string_view text);
   explicit SnmpString(BerReader& reader);
+
+  // Replaces the content by the text's characters, cut to 65535 if longer.
+  void assignText(std::string_view text);
   // The octets as characters; a zero octet ends the visible text there.
   const std::string& toText() const override;
 };

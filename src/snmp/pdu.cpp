@@ -24,12 +24,30 @@ std::int32_t numberOf(const std::unique_ptr<Number>& value) {
 // Reads one field: when the identifier octets give `expected`, decodes the
 // value and installs it; otherwise the field keeps what it held and only the
 // identifier octets are consumed, as a lenient reader of RFC 1157 PDUs does.
+// A field that holds a value already (every request or response PDU starts
+// with its three integers) takes the decoded one in place, so decoding costs
+// no block beyond the PDU's own objects.
 template <typename Value>
 void decodeField(BerReader& reader, std::uint32_t expected, std::unique_ptr<Value>& field) {
   const std::optional<std::uint32_t> tag = readTag(reader);
   if (!tag || *tag != expected) return;
-  auto value = std::make_unique<Value>(reader);
-  if (reader.ok()) field = std::move(value);
+  Value decoded(reader);
+  if (!reader.ok()) return;
+  if (field) {
+    *field = std::move(decoded);
+  } else {
+    field = std::make_unique<Value>(std::move(decoded));
+  }
+}
+
+// Sets an integer field, reusing the value it holds.
+template <typename Number>
+void setNumber(std::unique_ptr<Number>& field, std::int32_t n) {
+  if (field) {
+    field->setValue(n);
+  } else {
+    field = std::make_unique<Number>(n);
+  }
 }
 
 }  // namespace
@@ -47,19 +65,19 @@ void SnmpPdu::encodeFields(BerCursor& cursor) const {
 }
 
 void SnmpPdu::setRequestId(std::int32_t n) {
-  requestId_ = std::make_unique<SnmpInteger>(n);
+  setNumber(requestId_, n);
 }
 std::int32_t SnmpPdu::requestId() const {
   return numberOf(requestId_);
 }
 void SnmpPdu::setErrorIndex(std::int32_t n) {
-  errorIndex_ = std::make_unique<SnmpInteger>(n);
+  setNumber(errorIndex_, n);
 }
 std::int32_t SnmpPdu::errorIndex() const {
   return numberOf(errorIndex_);
 }
 void SnmpPdu::setErrorStatus(std::int32_t n) {
-  errorStatus_ = std::make_unique<SnmpInteger>(n);
+  setNumber(errorStatus_, n);
 }
 std::int32_t SnmpPdu::errorStatus() const {
   return numberOf(errorStatus_);
@@ -107,20 +125,20 @@ void TrapPdu::encodeFields(BerCursor& cursor) const {
 }
 
 void TrapPdu::setGenericTrap(std::int32_t n) {
-  genericTrap_ = std::make_unique<SnmpInteger>(n);
+  setNumber(genericTrap_, n);
 }
 std::int32_t TrapPdu::genericTrap() const {
   return numberOf(genericTrap_);
 }
 void TrapPdu::setSpecificTrap(std::int32_t n) {
-  specificTrap_ = std::make_unique<SnmpInteger>(n);
+  setNumber(specificTrap_, n);
 }
 std::int32_t TrapPdu::specificTrap() const {
   return numberOf(specificTrap_);
 }
 
 void TrapPdu::setTimestamp(std::uint32_t n) {
-  timestamp_ = std::make_unique<SnmpTimeTicks>(static_cast<std::int32_t>(n));
+  setNumber(timestamp_, static_cast<std::int32_t>(n));
 }
 
 std::uint32_t TrapPdu::timestamp() const {
