@@ -90,6 +90,10 @@ void checkPeer(Checker& checker, NetSnmpPeer& peer) {
   checker.expect(theirs == ours, "netsnmp_same_octets",
                  "(" + std::to_string(ours.size()) + " octets ours, " +
                      std::to_string(theirs.size()) + " Net-SNMP's)");
+  std::vector<std::uint8_t> fromText;
+  peer.encodeSetRequest(fields, &fromText, NetSnmpPeer::NameSource::kText);
+  checker.expect(fromText == ours, "netsnmp_text_names_same_octets",
+                 "(names parsed with snmp_parse_oid)");
   const std::optional<ReplyReading> read = peer.decodeAndRead(kPollReply);
   checker.expect(read == decodeAndRead(kPollReply), "netsnmp_same_reading", describe(read));
 }

@@ -7,7 +7,8 @@
 //   - our SetRequest is the tool's wire image octet for octet, and our
 //     reading of the poll reply gives request-id 234, error-status 0, 2;
 //   - with Net-SNMP present (`peer` not null): its encoding of the same
-//     SetRequest equals ours octet for octet, and its decode reads the same;
+//     SetRequest, with the names given as arcs or parsed from text, equals
+//     ours octet for octet, and its decode reads the same;
 //   - building and encoding the SetRequest allocates exactly one block per
 //     object of the message plus the one send buffer;
 //   - decoding allocates no more than one block per object the decoded

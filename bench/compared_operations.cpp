@@ -39,6 +39,11 @@ void netsnmpSetRequest() {
   benchmark::DoNotOptimize(size);
 }
 
+void netsnmpSetRequestFromText() {
+  std::size_t size = gPeer->encodeSetRequest(kFields, nullptr, NetSnmpPeer::NameSource::kText);
+  benchmark::DoNotOptimize(size);
+}
+
 void netsnmpPollReply() {
   std::optional<ReplyReading> reading = gPeer->decodeAndRead(kPollReply);
   benchmark::DoNotOptimize(reading);
@@ -71,6 +76,7 @@ constexpr std::array kTheirs = {
     ComparedOperation{"set_request", "netsnmp", netsnmpSetRequest},
     ComparedOperation{"poll_reply", "netsnmp", netsnmpPollReply},
     ComparedOperation{"both", "netsnmp", netsnmpBoth},
+    ComparedOperation{"set_request", "netsnmp_text", netsnmpSetRequestFromText},
 };
 #endif
 constexpr ComparedOperation kFloor{"floor", "memcpy_105", memcpyFloor};

@@ -19,7 +19,8 @@ class NetSnmpPeer;
 struct ComparedOperation {
   // "set_request", "poll_reply", "both" or "floor".
   std::string_view task;
-  // "cfgsnap", "netsnmp" or "memcpy_105".
+  // "cfgsnap", "netsnmp", "netsnmp_text" (Net-SNMP parsing the names from
+  // the tool's dotted texts, as snmpset does) or "memcpy_105".
   std::string_view implementation;
   void (*run)();
 };

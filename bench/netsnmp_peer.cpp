@@ -24,13 +24,25 @@ constexpr std::array<std::array<oid, kNameLength>, 4> kNames = {{
 // Net-SNMP allocates a buffer of this size for each message it sends.
 constexpr std::size_t kSendBufferSize = 4096;
 
-void addString(netsnmp_pdu* pdu, std::size_t index, std::string_view text) {
-  snmp_pdu_add_variable(pdu, kNames[index].data(), kNameLength, ASN_OCTET_STR, text.data(),
-                        text.size());
+// The name of binding `index`: the ready arcs, or the tool's dotted text
+// parsed into `parsed`.
+const oid* nameOf(std::size_t index, NetSnmpPeer::NameSource source,
+                  std::array<oid, MAX_OID_LEN>& parsed, std::size_t& length) {
+  if (source == NetSnmpPeer::NameSource::kArcs) {
+    length = kNameLength;
+    return kNames[index].data();
+  }
+  // The names are string literals, so their texts end with a zero octet.
+  length = parsed.size();
+  return snmp_parse_oid(kSetRequestNames[index].data(), parsed.data(), &length);
 }
 
-void addInteger(netsnmp_pdu* pdu, std::size_t index, long value) {
-  snmp_pdu_add_variable(pdu, kNames[index].data(), kNameLength, ASN_INTEGER, &value, sizeof value);
+void addString(netsnmp_pdu* pdu, const oid* name, std::size_t length, std::string_view text) {
+  snmp_pdu_add_variable(pdu, name, length, ASN_OCTET_STR, text.data(), text.size());
+}
+
+void addInteger(netsnmp_pdu* pdu, const oid* name, std::size_t length, long value) {
+  snmp_pdu_add_variable(pdu, name, length, ASN_INTEGER, &value, sizeof value);
 }
 
 struct PduFree {
@@ -65,17 +77,24 @@ NetSnmpPeer::NetSnmpPeer() : session_(std::make_unique<Session>()) {
 NetSnmpPeer::~NetSnmpPeer() = default;
 
 std::size_t NetSnmpPeer::encodeSetRequest(const SetRequestFields& fields,
-                                          std::vector<std::uint8_t>* copy) {
+                                          std::vector<std::uint8_t>* copy, NameSource names) {
   PduPointer pdu(snmp_pdu_create(SNMP_MSG_SET));
   pdu->version = SNMP_VERSION_1;
   pdu->reqid = kSetRequestId;
   pdu->community = static_cast<u_char*>(std::malloc(fields.community.size() + 1));
   std::memcpy(pdu->community, fields.community.data(), fields.community.size());
   pdu->community_len = fields.community.size();
-  addString(pdu.get(), 0, fields.tftpServer);
-  addString(pdu.get(), 1, fields.fileName);
-  addInteger(pdu.get(), 2, kTftpModule);
-  addInteger(pdu.get(), 3, kTftpActionCopyUp);
+  std::array<oid, MAX_OID_LEN> parsed;
+  std::size_t length = 0;
+  const oid* name = nameOf(0, names, parsed, length);
+  if (!name) return 0;
+  addString(pdu.get(), name, length, fields.tftpServer);
+  if (!(name = nameOf(1, names, parsed, length))) return 0;
+  addString(pdu.get(), name, length, fields.fileName);
+  if (!(name = nameOf(2, names, parsed, length))) return 0;
+  addInteger(pdu.get(), name, length, kTftpModule);
+  if (!(name = nameOf(3, names, parsed, length))) return 0;
+  addInteger(pdu.get(), name, length, kTftpActionCopyUp);
 
   std::unique_ptr<u_char, BufferFree> buffer(static_cast<u_char*>(std::malloc(kSendBufferSize)));
   u_char* packet = buffer.get();

@@ -8,7 +8,8 @@
 // would call sendto, it copies the octets out only when asked. decodeAndRead
 // parses a datagram with snmp_parse and reads request-id, error-status and
 // binding 1's integer. The object identifiers are handed over as arrays of
-// arcs, already parsed: Net-SNMP's text parser needs its MIB tree.
+// arcs, already parsed; or, with NameSource::kText, parsed from the same
+// dotted texts the tool converts, with snmp_parse_oid as snmpset does.
 //
 // Failures: encodeSetRequest gives 0 octets and decodeAndRead
 // nothing when Net-SNMP reports an error. The peer owns its session
@@ -27,6 +28,8 @@ namespace cfgsnap::bench {
 
 class NetSnmpPeer {
  public:
+  enum class NameSource { kArcs, kText };
+
   // Initialises the library once per process, without reading any
   // configuration or MIB file.
   NetSnmpPeer();
@@ -36,7 +39,8 @@ class NetSnmpPeer {
 
   // The encoded size; the octets go to `copy` when it is given.
   std::size_t encodeSetRequest(const SetRequestFields& fields,
-                               std::vector<std::uint8_t>* copy = nullptr);
+                               std::vector<std::uint8_t>* copy = nullptr,
+                               NameSource names = NameSource::kArcs);
   std::optional<ReplyReading> decodeAndRead(std::span<const std::uint8_t> datagram);
 
  private:
