@@ -100,7 +100,10 @@ def run_in_namespace(argv):
     env = dict(os.environ, **{INSIDE_MARK: "entering"})
     # unshare ignores SIGINT and SIGTERM while it waits; --kill-child makes
     # its own end kill the namespace's first process, and so the namespace.
-    command = ["unshare", "--net", "--pid", "--fork", "--kill-child", "--"] + argv
+    # --mount-proc gives the namespace a /proc of its own PIDs: tools that
+    # read /proc/<pid> (LeakSanitizer among them) would otherwise find the
+    # host's processes there.
+    command = ["unshare", "--net", "--pid", "--fork", "--mount-proc", "--kill-child", "--"] + argv
     child = subprocess.Popen(command, env=env, preexec_fn=die_with_parent)
 
     def stop(received, _):
