@@ -21,7 +21,7 @@ std::filesystem::path gSlowestInput;
 bool replay(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) {
-    std::fprintf(stderr, "cannot read %s\n", file.c_str());
+    std::fprintf(stderr, "cannot read %s\n", file.string().c_str());
     return false;
   }
   const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("replayed %zu inputs; slowest %.3f ms (%s)\n", count, gSlowestSeconds * 1e3,
-              gSlowestInput.c_str());
+              gSlowestInput.string().c_str());
   // An empty replay means the inputs went missing: that is a failure too.
   return count > 0 ? 0 : 1;
 }

@@ -1,11 +1,5 @@
 #include "support/fake_agent.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <charconv>
 #include <chrono>
 #include <memory>
@@ -147,18 +141,10 @@ std::vector<std::uint8_t> buildReply(const ReplySpec& spec, const SnmpMessage* r
   return snmp::encodeMessage(reply);
 }
 
-int bindSocket(std::uint32_t address, std::uint16_t port) {
-  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-  if (fd < 0) throw std::runtime_error("fake agent: socket() failed");
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_addr.s_addr = address;
-  local.sin_port = htons(port);
-  if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-    ::close(fd);
-    throw std::runtime_error("fake agent: cannot bind port " + std::to_string(port));
-  }
-  return fd;
+std::uint32_t addressOrThrow(const std::string& address) {
+  const auto parsed = UdpTestSocket::parseAddress(address);
+  if (!parsed) throw std::runtime_error("fake agent: bad address " + address);
+  return *parsed;
 }
 
 AgentScript parseOrThrow(const std::vector<std::string>& tokens) {
@@ -200,23 +186,9 @@ std::optional<AgentScript> parseAgentScript(const std::vector<std::string>& toke
 }
 
 FakeAgent::FakeAgent(AgentScript script, const std::string& address, std::uint16_t port)
-    : script_(std::move(script)) {
-  in_addr parsed{};
-  if (::inet_pton(AF_INET, address.c_str(), &parsed) != 1) {
-    throw std::runtime_error("fake agent: bad address " + address);
-  }
-  socket_ = bindSocket(parsed.s_addr, port);
-  try {
-    otherSocket_ = bindSocket(parsed.s_addr, 0);
-  } catch (...) {
-    ::close(socket_);
-    throw;
-  }
-  sockaddr_in bound{};
-  socklen_t length = sizeof bound;
-  ::getsockname(socket_, reinterpret_cast<sockaddr*>(&bound), &length);
-  port_ = ntohs(bound.sin_port);
-}
+    : script_(std::move(script)),
+      socket_(addressOrThrow(address), port),
+      otherSocket_(addressOrThrow(address), 0) {}
 
 FakeAgent::FakeAgent(const std::vector<std::string>& tokens, const std::string& address,
                      std::uint16_t port)
@@ -224,8 +196,6 @@ FakeAgent::FakeAgent(const std::vector<std::string>& tokens, const std::string& 
 
 FakeAgent::~FakeAgent() {
   stop();
-  ::close(otherSocket_);
-  ::close(socket_);
 }
 
 void FakeAgent::setRecorder(std::function<void(const ReceivedDatagram&)> recorder) {
@@ -239,14 +209,13 @@ void FakeAgent::start() {
 void FakeAgent::stop() {
   stopRequested_ = true;
   if (thread_.joinable()) thread_.join();
-  while (receiveOne(MSG_DONTWAIT)) {
+  while (receiveOne()) {
   }
 }
 
 void FakeAgent::serve(const std::atomic<bool>& stopRequested) {
   while (!stopRequested) {
-    pollfd waiting{socket_, POLLIN, 0};
-    if (::poll(&waiting, 1, 20) > 0) receiveOne(MSG_DONTWAIT);
+    if (socket_.waitReadable(std::chrono::milliseconds(20))) receiveOne();
   }
 }
 
@@ -257,21 +226,16 @@ std::vector<ReceivedDatagram> FakeAgent::received() const {
 
 // Receives one datagram, records it and, unless the agent is stopping,
 // answers it. False when nothing was waiting.
-bool FakeAgent::receiveOne(int flags) {
-  std::vector<std::uint8_t> buffer(65536);
-  sockaddr_in source{};
-  socklen_t sourceLength = sizeof source;
-  const ssize_t count = ::recvfrom(socket_, buffer.data(), buffer.size(), flags,
-                                   reinterpret_cast<sockaddr*>(&source), &sourceLength);
-  if (count < 0) return false;
-  buffer.resize(static_cast<std::size_t>(count));
-  ReceivedDatagram datagram{buffer, ntohs(source.sin_port)};
+bool FakeAgent::receiveOne() {
+  auto got = socket_.receiveNow();
+  if (!got) return false;
+  ReceivedDatagram datagram{std::move(got->octets), got->sourcePort};
   if (recorder_) recorder_(datagram);
   {
     std::lock_guard lock(mutex_);
     received_.push_back(datagram);
   }
-  if (!stopRequested_) answer(buffer, source.sin_addr.s_addr, datagram.sourcePort);
+  if (!stopRequested_) answer(datagram.octets, got->sourceAddress, datagram.sourcePort);
   return true;
 }
 
@@ -287,17 +251,12 @@ void FakeAgent::answer(const std::vector<std::uint8_t>& request, std::uint32_t a
   if (answer == nullptr) return;
 
   const std::unique_ptr<SnmpMessage> decoded = snmp::MessageDecoder(request).release();
-  sockaddr_in destination{};
-  destination.sin_family = AF_INET;
-  destination.sin_addr.s_addr = address;
-  destination.sin_port = htons(port);
   for (const ReplySpec& spec : *answer) {
     if (spec.delayMilliseconds > 0) {
       std::this_thread::sleep_for(std::chrono::milliseconds(spec.delayMilliseconds));
     }
     const std::vector<std::uint8_t> reply = buildReply(spec, decoded.get());
-    ::sendto(spec.fromOtherPort ? otherSocket_ : socket_, reply.data(), reply.size(), 0,
-             reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
+    (spec.fromOtherPort ? otherSocket_ : socket_).sendTo(address, port, reply);
   }
 }
 

@@ -48,6 +48,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/udp_test_socket.h"
+
 namespace cfgsnap::testing {
 
 struct ReceivedDatagram {
@@ -90,7 +92,7 @@ class FakeAgent {
   FakeAgent(const FakeAgent&) = delete;
   FakeAgent& operator=(const FakeAgent&) = delete;
 
-  std::uint16_t port() const { return port_; }
+  std::uint16_t port() const { return socket_.port(); }
 
   // Called with every datagram as it arrives, before it is answered.
   void setRecorder(std::function<void(const ReceivedDatagram&)> recorder);
@@ -107,12 +109,11 @@ class FakeAgent {
 
  private:
   void answer(const std::vector<std::uint8_t>& request, std::uint32_t address, std::uint16_t port);
-  bool receiveOne(int flags);
+  bool receiveOne();
 
   AgentScript script_;
-  int socket_ = -1;
-  int otherSocket_ = -1;
-  std::uint16_t port_ = 0;
+  UdpTestSocket socket_;
+  UdpTestSocket otherSocket_;
   std::size_t requestsSeen_ = 0;
   std::function<void(const ReceivedDatagram&)> recorder_;
   mutable std::mutex mutex_;

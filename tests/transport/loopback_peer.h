@@ -11,6 +11,8 @@
 #include <span>
 #include <vector>
 
+#include "support/udp_test_socket.h"
+
 namespace cfgsnap::transport::testing {
 
 struct Datagram {
@@ -21,19 +23,17 @@ struct Datagram {
 class LoopbackPeer {
  public:
   LoopbackPeer();
-  ~LoopbackPeer();
   LoopbackPeer(const LoopbackPeer&) = delete;
   LoopbackPeer& operator=(const LoopbackPeer&) = delete;
 
-  std::uint16_t port() const { return port_; }
+  std::uint16_t port() const { return socket_.port(); }
   // The next datagram, whole, or nothing when none arrives within `timeout`.
   std::optional<Datagram> receive(std::chrono::milliseconds timeout = std::chrono::seconds(2));
   // Sends the octets as one datagram to 127.0.0.1:port. Throws on failure.
   void sendTo(std::uint16_t port, std::span<const std::uint8_t> octets);
 
  private:
-  int fd_ = -1;
-  std::uint16_t port_ = 0;
+  cfgsnap::testing::UdpTestSocket socket_;
 };
 
 // A loopback port on which nothing listens: bound once, then released.
