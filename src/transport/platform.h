@@ -1,5 +1,6 @@
 // platform.h: the small datagram-socket layer the transport is written
-// against, one implementation per platform (platform_posix.cpp here).
+// against, one implementation per platform (platform_posix.cpp and
+// platform_win.cpp).
 //
 // It offers exactly what an agent channel needs: an IPv4 datagram socket
 // bound to any local address and a system-chosen port, one send, a wait for
