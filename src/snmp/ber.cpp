@@ -21,17 +21,6 @@ std::optional<std::uint32_t> readSubId(BerReader& reader) {
   return value;
 }
 
-void writeFirstSubId(BerCursor& cursor, std::uint32_t first, std::uint32_t second) {
-  // The combined arcs always take exactly one octet; larger values wrap.
-  cursor.putOctet(static_cast<std::uint8_t>(40 * first + second));
-}
-
-FirstArcs firstArcsOf(std::uint8_t octet) {
-  if (octet < 40) return {0, octet};
-  if (octet < 80) return {1, static_cast<std::uint16_t>(octet - 40)};
-  return {2, static_cast<std::uint16_t>(octet - 80)};
-}
-
 std::optional<FirstArcs> readFirstSubId(BerReader& reader) {
   std::uint8_t octet = 0;
   if (!reader.readOctet(octet)) return std::nullopt;

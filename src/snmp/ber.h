@@ -221,7 +221,10 @@ inline std::uint32_t writeSubId(BerCursor& cursor, std::uint32_t v) {
 
 // writeFirstSubId writes the first two arcs as the single octet
 // (40 * first + second) modulo 256 (X.690 8.19.4).
-void writeFirstSubId(BerCursor& cursor, std::uint32_t first, std::uint32_t second);
+inline void writeFirstSubId(BerCursor& cursor, std::uint32_t first, std::uint32_t second) {
+  // The combined arcs always take exactly one octet; larger values wrap.
+  cursor.putOctet(static_cast<std::uint8_t>(40 * first + second));
+}
 
 // FirstArcs: the first two arcs of an object identifier, as one octet gives them.
 struct FirstArcs {
@@ -232,7 +235,11 @@ struct FirstArcs {
 
 // firstArcsOf splits the first content octet of an object identifier:
 // below 40 is arc 0, below 80 is arc 1, everything else is arc 2.
-FirstArcs firstArcsOf(std::uint8_t octet);
+inline FirstArcs firstArcsOf(std::uint8_t octet) {
+  if (octet < 40) return {0, octet};
+  if (octet < 80) return {1, static_cast<std::uint16_t>(octet - 40)};
+  return {2, static_cast<std::uint16_t>(octet - 80)};
+}
 
 // readFirstSubId reads the first content octet of an object identifier and
 // splits it with firstArcsOf. Fails at the end of the data.
