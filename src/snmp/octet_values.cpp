@@ -62,9 +62,10 @@ void forEachPiece(std::string_view dotted, Visit visit) {
 
 SnmpOctetValue::SnmpOctetValue(BerReader& reader, std::uint16_t tag, const char* typeName)
     : SnmpValue(reader, tag, typeName) {
+  // The content starts empty; appending is the cheapest way to fill it.
   std::span<const std::uint8_t> octets;
   if (reader.readOctets(length_, octets))
-    content_.assign(reinterpret_cast<const char*>(octets.data()), octets.size());
+    content_.append(reinterpret_cast<const char*>(octets.data()), octets.size());
   else
     length_ = 0;
 }
@@ -83,7 +84,9 @@ void SnmpOctetValue::assignContent(std::span<const std::uint8_t> octets) {
   CFGSNAP_CHECK(octets.size() <= wire::kMaxContentLength);
   // From a pointer and a count: assigning from an iterator range of octets
   // would build a temporary string first, a second block for long contents.
-  content_.assign(reinterpret_cast<const char*>(octets.data()), octets.size());
+  // Clearing and appending skips the overlap handling of a general assign.
+  content_.clear();
+  content_.append(reinterpret_cast<const char*>(octets.data()), octets.size());
   length_ = static_cast<std::uint16_t>(octets.size());
   text_.reset();
 }
