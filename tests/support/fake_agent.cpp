@@ -32,24 +32,24 @@ bool parseNumber(std::string_view text, std::int32_t& out) {
 }
 
 std::optional<ReplySpec> parseDatagram(std::string_view token, std::string& error) {
-  ReplySpec spec;
+  ReplySpec planned;
   const std::size_t colon = token.find(':');
   const std::string_view body = token.substr(0, colon);
   if (body == "ok") {
-    spec.kind = ReplySpec::Kind::kEcho;
+    planned.kind = ReplySpec::Kind::kEcho;
   } else if (body == "null") {
-    spec.kind = ReplySpec::Kind::kNull;
+    planned.kind = ReplySpec::Kind::kNull;
   } else if (body == "string") {
-    spec.kind = ReplySpec::Kind::kEmptyString;
+    planned.kind = ReplySpec::Kind::kEmptyString;
   } else if (body == "nobind") {
-    spec.kind = ReplySpec::Kind::kNoBinding;
+    planned.kind = ReplySpec::Kind::kNoBinding;
   } else if (body == "garbage") {
-    spec.kind = ReplySpec::Kind::kGarbage;
+    planned.kind = ReplySpec::Kind::kGarbage;
   } else if (body == "oversize") {
-    spec.kind = ReplySpec::Kind::kOversize;
+    planned.kind = ReplySpec::Kind::kOversize;
   } else if (body == "empty") {
-    spec.kind = ReplySpec::Kind::kEmpty;
-  } else if (!parseNumber(body, spec.value)) {
+    planned.kind = ReplySpec::Kind::kEmpty;
+  } else if (!parseNumber(body, planned.value)) {
     error = "unknown reply '" + std::string(body) + "'";
     return std::nullopt;
   }
@@ -59,14 +59,14 @@ std::optional<ReplySpec> parseDatagram(std::string_view token, std::string& erro
     const std::string_view option = options.substr(0, next);
     std::int32_t number = 0;
     if (option == "other") {
-      spec.fromOtherPort = true;
+      planned.fromOtherPort = true;
     } else if (option.starts_with("id=") && parseNumber(option.substr(3), number)) {
-      spec.requestId = number;
+      planned.requestId = number;
     } else if (option.starts_with("err=") && parseNumber(option.substr(4), number)) {
-      spec.errorStatus = number;
+      planned.errorStatus = number;
     } else if (option.starts_with("delay=") && parseNumber(option.substr(6), number) &&
                number >= 0) {
-      spec.delayMilliseconds = number;
+      planned.delayMilliseconds = number;
     } else {
       error = "unknown option '" + std::string(option) + "'";
       return std::nullopt;
@@ -74,7 +74,7 @@ std::optional<ReplySpec> parseDatagram(std::string_view token, std::string& erro
     if (next == std::string_view::npos) break;
     options = options.substr(next + 1);
   }
-  return spec;
+  return planned;
 }
 
 std::unique_ptr<snmp::SnmpValue> copyValue(const snmp::SnmpValue& value) {
@@ -90,22 +90,22 @@ std::unique_ptr<snmp::SnmpValue> firstName(const SnmpMessage* request) {
   return std::make_unique<snmp::SnmpOid>(name);
 }
 
-std::vector<std::uint8_t> buildReply(const ReplySpec& spec, const SnmpMessage* request) {
+std::vector<std::uint8_t> buildReply(const ReplySpec& planned, const SnmpMessage* request) {
   using Kind = ReplySpec::Kind;
-  if (spec.kind == Kind::kGarbage) return {std::begin(kGarbage), std::end(kGarbage)};
-  if (spec.kind == Kind::kEmpty) return {};
+  if (planned.kind == Kind::kGarbage) return {std::begin(kGarbage), std::end(kGarbage)};
+  if (planned.kind == Kind::kEmpty) return {};
 
   SnmpMessage reply(snmp::wire::kGetResponse, snmp::wire::kVersion1);
   std::string community;
   if (request != nullptr && request->communityText()) community = *request->communityText();
   reply.setCommunity(community);
-  reply.setRequestId(spec.requestId.value_or(request != nullptr ? request->requestId() : 0));
-  reply.setErrorStatus(spec.errorStatus);
-  reply.setErrorIndex(spec.errorStatus != 0 ? 1 : 0);
-  switch (spec.kind) {
+  reply.setRequestId(planned.requestId.value_or(request != nullptr ? request->requestId() : 0));
+  reply.setErrorStatus(planned.errorStatus);
+  reply.setErrorIndex(planned.errorStatus != 0 ? 1 : 0);
+  switch (planned.kind) {
     case Kind::kValue:
       reply.appendBinding(std::make_unique<snmp::VarBind>(
-          firstName(request), std::make_unique<snmp::SnmpInteger>(spec.value)));
+          firstName(request), std::make_unique<snmp::SnmpInteger>(planned.value)));
       break;
     case Kind::kEcho:
       if (request != nullptr) {
@@ -173,9 +173,9 @@ std::optional<AgentScript> parseAgentScript(const std::vector<std::string>& toke
     if (token != "silent") {
       while (true) {
         const std::size_t plus = token.find('+');
-        auto spec = parseDatagram(token.substr(0, plus), error);
-        if (!spec) return std::nullopt;
-        answer.push_back(*spec);
+        auto planned = parseDatagram(token.substr(0, plus), error);
+        if (!planned) return std::nullopt;
+        answer.push_back(*planned);
         if (plus == std::string_view::npos) break;
         token = token.substr(plus + 1);
       }
@@ -251,12 +251,12 @@ void FakeAgent::answer(const std::vector<std::uint8_t>& request, std::uint32_t a
   if (answer == nullptr) return;
 
   const std::unique_ptr<SnmpMessage> decoded = snmp::MessageDecoder(request).release();
-  for (const ReplySpec& spec : *answer) {
-    if (spec.delayMilliseconds > 0) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(spec.delayMilliseconds));
+  for (const ReplySpec& planned : *answer) {
+    if (planned.delayMilliseconds > 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(planned.delayMilliseconds));
     }
-    const std::vector<std::uint8_t> reply = buildReply(spec, decoded.get());
-    (spec.fromOtherPort ? otherSocket_ : socket_).sendTo(address, port, reply);
+    const std::vector<std::uint8_t> reply = buildReply(planned, decoded.get());
+    (planned.fromOtherPort ? otherSocket_ : socket_).sendTo(address, port, reply);
   }
 }
 
