@@ -42,6 +42,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import unittest
 
 TOOLS = os.path.dirname(os.path.abspath(__file__))
 HANDLER = os.path.join(TOOLS, "switch_tftp_group.py")
@@ -68,6 +69,23 @@ def missing_requirements():
     if absent:
         reasons.append("not installed: " + " ".join(absent) + " (run tools/install-test-peers)")
     return "; ".join(reasons)
+
+
+def run_unittests_in_namespace(description, problem, argv):
+    """Runs this module's unit tests next to the peers, in a private namespace.
+
+    When `problem` names what is missing, the tests cannot run: outside CI
+    that is a skip (exit status 77, which CTest reports as skipped), in CI
+    (CI=true) a failure, since CI installs the peers. Does not return.
+    """
+    if problem:
+        if os.environ.get("CI") == "true":
+            print("FAILED: %s must run in CI, but: %s" % (description, problem))
+            sys.exit(1)
+        print("SKIPPED: %s: %s" % (description, problem))
+        sys.exit(77)
+    enter_private_namespace()
+    unittest.main(module="__main__", argv=argv, verbosity=2)
 
 
 def enter_private_namespace(argv=None):
